@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+namespace framework {
+
+// A modal box showing one text; returns when the user has dismissed it.
+void messageBox(const QString& text);
+
+} // namespace framework

@@ -1,0 +1,1 @@
+#include "fstools/Path.h"

@@ -1,0 +1,1 @@
+#include "privileged/AuthorizationShell.h"

@@ -1,0 +1,1 @@
+#include "privileged/AuthorizationShell1.h"

@@ -1,0 +1,1 @@
+#include "privileged/Authorized.h"

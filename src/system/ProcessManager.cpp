@@ -1,0 +1,1 @@
+#include "system/ProcessManager.h"
