@@ -62,11 +62,15 @@ public:
 
     // A handle on an absolute path of this system, or nil when the path is not absolute.
     static FolderItem fromNativePath(const QString& path);
+    static FolderItem fromNativePath(const QByteArray& path);
+    // The item that an AbsolutePath names, or nil when no mounted volume has that name.
+    static FolderItem fromAbsolutePath(const QString& absolutePath);
 
 private:
     struct Entry;
     explicit FolderItem(std::shared_ptr<Entry> entry);
     const Entry& entry() const;
+    FolderItem childByNativeName(const QByteArray& name) const;
 
     std::shared_ptr<Entry> m_entry;
 };
@@ -101,10 +105,41 @@ FolderItem GetFolderItem(const QString& relativePath);
 // A volume by number; volume 0 is the boot volume. Nil for a volume that is not mounted.
 FolderItem Volume(int number);
 
-// Where the application lives (by default the folder of the running executable) and which folder is the boot volume's root. The product's
-// boot volume is "/"; the sandbox build and the tests use a folder of their own.
+// Where the application lives (by default the folder of the running executable) and which
+// folder is the boot volume's root. The product's boot volume is "/"; the sandbox build and
+// the tests use a folder of their own. Any other path belongs to a second volume whose root
+// is "/", so that it still has an AbsolutePath.
 QString applicationFolderPath();
 void setApplicationFolder(const QString& path);
 void setBootVolumeRoot(const QString& path);
+
+// What the File Manager stand-in needs to turn (volume, folder id) back into a path.
+namespace files {
+
+// The folder id that "holds" a volume's root folder; the root is found there by the
+// volume's name.
+constexpr int kRootParentID = 1;
+
+// The native path of a volume's root folder, and its name; empty for an unknown number.
+QByteArray volumeRoot(int vRefNum);
+QString volumeName(int vRefNum);
+// The volume that a native path lies on; 0 when none.
+int volumeOf(const QByteArray& nativePath);
+
+// Ids for native paths, handed out on first use and kept for the life of the process.
+int idOfPath(const QByteArray& nativePath);
+// The path of an id handed out before; empty for any other number.
+QByteArray pathOfId(int id);
+
+// A name as the Mac shows it ("/" where Linux has ":") and back.
+QString macName(const QString& nativeName);
+QString nativeName(const QString& macName);
+
+} // namespace files
+
+namespace test {
+// How many times a folder's entries have been read from the disk.
+long folderReads();
+} // namespace test
 
 } // namespace framework
