@@ -27,7 +27,7 @@ struct WindowDesign
     QColor background;
 };
 
-enum class ControlClass { EditField, PushButton };
+enum class ControlClass { EditField, PushButton, ProgressBar };
 
 struct ControlDesign
 {

@@ -102,9 +102,11 @@ void Window::applyControlDesign(QWidget* control, const ControlDesign& design)
                          QRect(design.left, design.top, design.width, design.height));
     control->setProperty(AnchorsProperty, design.anchors);
     control->setGeometry(design.left, design.top, design.width, design.height);
-    control->setFont(QFont(design.fontName == QLatin1String("System") ? QApplication::font().family()
-                                                                      : design.fontName,
-                           design.fontSize));
+    // Sizes were set on a 72 dpi screen, where a point is a pixel.
+    QFont font =
+        design.fontName == QLatin1String("System") ? QApplication::font() : QFont(design.fontName);
+    font.setPixelSize(design.fontSize);
+    control->setFont(font);
     control->setAccessibleName(design.caption.isEmpty() ? design.name : design.caption);
     if (auto* button = qobject_cast<QPushButton*>(control)) {
         button->setText(design.caption);

@@ -8,6 +8,9 @@
 #include "framework/NilObjectException.h"
 #include "resources/Window1Design.h"
 
+#include <QCloseEvent>
+#include <QProgressBar>
+
 using framework::Keyboard;
 using framework::nonNil;
 
@@ -57,6 +60,25 @@ void Window1::CreateControls()
                 ->setActionHandler([this, handler] { (this->*handler)(); });
         }
     }
+
+    auto* progress = new QProgressBar;
+    addControl(progress, resources::Window1Progress.name);
+    applyControlDesign(progress, resources::Window1Progress);
+    progress->setFormat(QStringLiteral("%v of %m"));
+    progress->setTextVisible(true);
+    progress->hide();
+}
+
+void Window1::closeEvent(QCloseEvent* event)
+{
+    // The run under way holds this window; closing it then quits once the copy in hand
+    // has finished.
+    if (m_installing) {
+        event->ignore();
+        framework::quitApplication();
+        return;
+    }
+    framework::Window::closeEvent(event);
 }
 
 void Window1::Open()

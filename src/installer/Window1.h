@@ -49,6 +49,7 @@ public:
     framework::QuitMenuItem* FileQuit();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void Layout() override;
     void CreateControls() override;
     void Open() override;
@@ -67,4 +68,5 @@ private:
     framework::MenuItem* menuItem(const QString& name);
 
     bool m_debugMode = false;
+    bool m_installing = false;
 };

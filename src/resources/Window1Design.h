@@ -18,14 +18,27 @@ inline const std::array<ControlDesign, 5> Window1Controls = {{
     {QStringLiteral("EditFieldLog"), ControlClass::EditField, 13, 14, 658, 416, QString(),
      AnchorLeft | AnchorTop | AnchorRight | AnchorBottom, QStringLiteral("System"), 12, false,
      false, true, true, QColor(0xFF, 0xFF, 0xFF)},
-    {QStringLiteral("PushButtonQuit"), ControlClass::PushButton, 562, 517, 109, 20, QStringLiteral("Quit"),
-     AnchorRight | AnchorBottom, QStringLiteral("System"), 12, false, true},
-    {QStringLiteral("PushButtonDebug"), ControlClass::PushButton, 12, 515, 69, 20, QStringLiteral("Debug"),
-     AnchorLeft | AnchorBottom, QStringLiteral("System"), 12},
-    {QStringLiteral("PushButton1"), ControlClass::PushButton, 562, 482, 109, 20, QStringLiteral("Show in Finder"),
-     AnchorRight | AnchorBottom, QStringLiteral("System"), 12},
-    {QStringLiteral("PushButtonInstall"), ControlClass::PushButton, 562, 447, 109, 20, QStringLiteral("Install PPDs"),
-     AnchorRight | AnchorBottom, QStringLiteral("System"), 12, true},
+    {QStringLiteral("PushButtonQuit"), ControlClass::PushButton, 562, 517, 109, 20,
+     QStringLiteral("Quit"), AnchorRight | AnchorBottom, QStringLiteral("System"), 12, false, true},
+    {QStringLiteral("PushButtonDebug"), ControlClass::PushButton, 12, 515, 69, 20,
+     QStringLiteral("Debug"), AnchorLeft | AnchorBottom, QStringLiteral("System"), 12},
+    {QStringLiteral("PushButton1"), ControlClass::PushButton, 562, 482, 109, 20,
+     QStringLiteral("Show in Finder"), AnchorRight | AnchorBottom, QStringLiteral("System"), 12},
+    {QStringLiteral("PushButtonInstall"), ControlClass::PushButton, 562, 447, 109, 20,
+     QStringLiteral("Install PPDs"), AnchorRight | AnchorBottom, QStringLiteral("System"), 12,
+     true},
 }};
+
+// Shown left of the buttons while an installation runs: how many files are done.
+inline const ControlDesign Window1Progress = {QStringLiteral("ProgressBarInstall"),
+                                              ControlClass::ProgressBar,
+                                              13,
+                                              447,
+                                              527,
+                                              20,
+                                              QStringLiteral("Installation progress"),
+                                              AnchorLeft | AnchorRight | AnchorBottom,
+                                              QStringLiteral("System"),
+                                              12};
 
 } // namespace resources

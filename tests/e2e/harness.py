@@ -224,3 +224,35 @@ class Installer:
                 if label.name:
                     texts.append(label.name)
         return texts
+
+
+def log_of(installer):
+    """The log's text as a screen reader reads it."""
+    log = installer.find_accessible("text")[0]
+    text = log.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def wait_for_log(installer, needle, timeout=30.0):
+    return wait_for(lambda: needle in log_of(installer) and log_of(installer),
+                    timeout=timeout, what="%r in the log" % needle)
+
+
+def wait_for_message_box(installer, timeout=15.0):
+    return wait_for(lambda: installer.message_box_texts(), timeout=timeout,
+                    what="a message box")
+
+
+def dismiss_message_box(installer):
+    """Presses OK in the open message box, as a user would, and returns its text."""
+    import pyatspi
+    texts = wait_for_message_box(installer)
+    root = installer.accessible()
+    for dialog in pyatspi.findAllDescendants(root, lambda a: a.getRoleName() == "dialog"):
+        if not installer.showing(dialog):
+            continue
+        ok = pyatspi.findDescendant(dialog, lambda a: a.getRoleName() == "push button")
+        installer.click(ok)
+        break
+    wait_for(lambda: not installer.message_box_texts(), what="the message box to close")
+    return texts

@@ -40,6 +40,7 @@ class WindowTest(unittest.TestCase):
         for held, shown in ((("ctrl", "alt"), True), (("ctrl",), False), (("alt",), False)):
             with self.subTest(held=held):
                 installer = Installer(DESKTOP, ARGS.binary, ARGS.helper)
+                installer.add_ppd("Sample.ppd")
                 try:
                     DESKTOP.keys_down(*held)
                     installer.start()

@@ -11,8 +11,10 @@
 #include "framework/Menu.h"
 #include "framework/TestApi.h"
 #include "installer/Window1.h"
+#include "installer/debugRoutines.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -43,7 +45,8 @@ private slots:
     {
         framework::setApplicationFolder(m_folder.path());
         framework::setBootVolumeRoot(m_folder.path() + QStringLiteral("/volume"));
-        testsupport::writeFile(m_folder.path() + QStringLiteral("/PPDs/a.ppd"), "*PPD-Adobe: \"4.3\"\n");
+        testsupport::writeFile(m_folder.path() + QStringLiteral("/PPDs/a.ppd"),
+                               "*PPD-Adobe: \"4.3\"\n");
     }
 
     void init()
@@ -78,14 +81,16 @@ private slots:
             QWidget* control = window->control(QString::fromLatin1(expected.name));
             QVERIFY2(control, expected.name);
             QCOMPARE(control->geometry(), expected.geometry);
-            QCOMPARE(control->font().pointSize(), 12);
+            QCOMPARE(control->font().pixelSize(), 12);
             if (expected.caption)
                 QCOMPARE(qobject_cast<QPushButton*>(control)->text(),
                          QString::fromLatin1(expected.caption));
         }
-        auto* install = qobject_cast<QPushButton*>(window->control(QStringLiteral("PushButtonInstall")));
+        auto* install =
+            qobject_cast<QPushButton*>(window->control(QStringLiteral("PushButtonInstall")));
         QVERIFY(install->isDefault());
-        QVERIFY(!qobject_cast<QPushButton*>(window->control(QStringLiteral("PushButtonQuit")))->isDefault());
+        QVERIFY(!qobject_cast<QPushButton*>(window->control(QStringLiteral("PushButtonQuit")))
+                     ->isDefault());
     }
 
     void applicationAndWindowShareTheMenuBar()
@@ -112,11 +117,12 @@ private slots:
         QCOMPARE(file[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
 
         const QList<QAction*> edit = bar->Menu(1)->menu()->actions();
-        const QStringList texts = {QStringLiteral("&Undo"), QString(), QStringLiteral("Cu&t"),
-                                   QStringLiteral("&Copy"), QStringLiteral("&Paste"),
-                                   QStringLiteral("Clear")};
-        const QStringList keys = {QStringLiteral("Ctrl+Z"), QString(), QStringLiteral("Ctrl+X"),
-                                  QStringLiteral("Ctrl+C"), QStringLiteral("Ctrl+V"), QString()};
+        const QStringList texts = {QStringLiteral("&Undo"),  QString(),
+                                   QStringLiteral("Cu&t"),   QStringLiteral("&Copy"),
+                                   QStringLiteral("&Paste"), QStringLiteral("Clear")};
+        const QStringList keys = {QStringLiteral("Ctrl+Z"), QString(),
+                                  QStringLiteral("Ctrl+X"), QStringLiteral("Ctrl+C"),
+                                  QStringLiteral("Ctrl+V"), QString()};
         QCOMPARE(edit.size(), texts.size());
         for (int i = 0; i < edit.size(); ++i) {
             QCOMPARE(edit[i]->isSeparator(), i == 1);
@@ -147,9 +153,10 @@ private slots:
         QTest::newRow("neither") << int(Qt::NoModifier) << false << commandOnly;
         QTest::newRow("option only, never read") << int(Qt::AltModifier) << false << commandOnly;
         QTest::newRow("command only") << int(Qt::ControlModifier) << false << both;
-        QTest::newRow("command and option") << int(Qt::ControlModifier | Qt::AltModifier) << true << both;
-        QTest::newRow("with shift too") << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)
-                                        << true << both;
+        QTest::newRow("command and option")
+            << int(Qt::ControlModifier | Qt::AltModifier) << true << both;
+        QTest::newRow("with shift too")
+            << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) << true << both;
     }
 
     void debugModeNeedsCommandAndOption()
@@ -185,7 +192,8 @@ private slots:
         QVERIFY(framework::quitRequested());
 
         framework::test::resetQuitRequest();
-        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(framework::quitRequested());
 
@@ -198,6 +206,9 @@ private slots:
     {
         Window1* window = freshWindow();
         framework::EditField* field = log(window);
+        debugRoutines::outputDebugLine(QStringLiteral("some text to copy"));
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
         field->setFocus();
         field->selectAll();
         QVERIFY(!field->textCursor().selectedText().isEmpty());
