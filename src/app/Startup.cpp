@@ -5,6 +5,7 @@
 #include "framework/NilObjectException.h"
 #include "framework/Runtime.h"
 #include "installer/Window1.h"
+#include "resources/Script168.h"
 
 using framework::nonNil;
 
@@ -17,6 +18,7 @@ int entryPoint(int argc, char** argv)
 {
     static int argumentCount = argc; // the toolkit keeps a reference to it
     framework::initialise(argumentCount, argv);
+    resources::registerScripts();
     Main();
     return framework::exitRoutine();
 }

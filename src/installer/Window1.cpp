@@ -7,6 +7,7 @@
 #include "framework/Menu.h"
 #include "framework/NilObjectException.h"
 #include "resources/Window1Design.h"
+#include "system/scriptreveal.h"
 
 #include <QCloseEvent>
 #include <QProgressBar>
@@ -101,6 +102,17 @@ void Window1::PushButtonQuit_Action()
 }
 
 void Window1::PushButtonDebug_Action() {}
+
+void Window1::PushButton1_Action()
+{
+    try {
+        QList<framework::Variant> parameters;
+        parameters.append(PPDfolder().AbsolutePath());
+        scriptreveal::scriptreveal(parameters);
+    } catch (const NilObjectException&) {
+        // No system PPD folder to show: the button does nothing.
+    }
+}
 
 framework::MenuItem* Window1::menuItem(const QString& name)
 {

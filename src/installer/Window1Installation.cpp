@@ -2,5 +2,7 @@
 
 // placeholder until the installation run lands
 void Window1::install() {}
-void Window1::PushButtonInstall_Action() { install(); }
-void Window1::PushButton1_Action() {}
+void Window1::PushButtonInstall_Action()
+{
+    install();
+}

@@ -5,17 +5,19 @@
 
 #include "app/Startup.h"
 #include "framework/Runtime.h"
+#include "resources/Script168.h"
 
 #include <QTest>
 
-#define PPD_INSTALLER_TEST_MAIN(TestClass)                                                     \
-    int main(int argc, char** argv)                                                            \
-    {                                                                                          \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                   \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                           \
-        static int count = argc;                                                               \
-        framework::initialise(count, argv);                                                    \
-        startup::NewAppInstance();                                                             \
-        TestClass test;                                                                        \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define PPD_INSTALLER_TEST_MAIN(TestClass)                                                         \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        static int count = argc;                                                                   \
+        framework::initialise(count, argv);                                                        \
+        resources::registerScripts();                                                              \
+        startup::NewAppInstance();                                                                 \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }
