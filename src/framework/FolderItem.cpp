@@ -414,6 +414,12 @@ bool FolderItem::Regular() const
     return ::stat(entry().path.constData(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+bool FolderItem::Alias() const
+{
+    struct stat status;
+    return ::lstat(entry().path.constData(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 QString FolderItem::Name() const
 {
     const Entry& self = entry();

@@ -40,6 +40,8 @@ public:
     bool Directory() const;
     // A regular file, or a link to one: something that can be read to its end.
     bool Regular() const;
+    // A symbolic link (itself, whatever it points to).
+    bool Alias() const;
 
     QString Name() const;
     QString AbsolutePath() const;
