@@ -217,7 +217,7 @@ class Installer:
         import pyatspi
         root = self.accessible()
         texts = []
-        for dialog in pyatspi.findAllDescendants(root, lambda a: a.getRoleName() == "dialog"):
+        for dialog in pyatspi.findAllDescendants(root, lambda a: a.getRoleName() in ("dialog", "alert")):
             if not self.showing(dialog):
                 continue
             for label in pyatspi.findAllDescendants(dialog, lambda a: a.getRoleName() == "label"):
@@ -248,7 +248,7 @@ def dismiss_message_box(installer):
     import pyatspi
     texts = wait_for_message_box(installer)
     root = installer.accessible()
-    for dialog in pyatspi.findAllDescendants(root, lambda a: a.getRoleName() == "dialog"):
+    for dialog in pyatspi.findAllDescendants(root, lambda a: a.getRoleName() in ("dialog", "alert")):
         if not installer.showing(dialog):
             continue
         ok = pyatspi.findDescendant(dialog, lambda a: a.getRoleName() == "push button")
