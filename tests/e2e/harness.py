@@ -67,6 +67,8 @@ class Desktop:
 
     def __exit__(self, *exc):
         for process in reversed(self.processes):
+            if process.stdout:
+                process.stdout.close()
             process.terminate()
             try:
                 process.wait(5)
@@ -256,3 +258,44 @@ def dismiss_message_box(installer):
         break
     wait_for(lambda: not installer.message_box_texts(), what="the message box to close")
     return texts
+
+
+class FakeFileManager:
+    """Plays the desktop's file manager on the session bus and records what it is asked
+    to show."""
+
+    INTERFACE = """
+    <node><interface name="org.freedesktop.FileManager1">
+      <method name="ShowFolders">
+        <arg type="as" name="URIs" direction="in"/><arg type="s" name="StartupId" direction="in"/>
+      </method>
+    </interface></node>"""
+
+    def __init__(self):
+        self.shown = []
+
+    def __enter__(self):
+        import threading
+        from gi.repository import Gio, GLib
+        self.loop = GLib.MainLoop()
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        info = Gio.DBusNodeInfo.new_for_xml(self.INTERFACE).interfaces[0]
+
+        def call(connection, sender, path, interface, method, parameters, invocation):
+            self.shown.extend(parameters.unpack()[0])
+            invocation.return_value(None)
+
+        self.registration = self.bus.register_object("/org/freedesktop/FileManager1", info,
+                                                     call, None, None)
+        self.owner = Gio.bus_own_name_on_connection(
+            self.bus, "org.freedesktop.FileManager1", Gio.BusNameOwnerFlags.NONE, None, None)
+        self.thread = threading.Thread(target=self.loop.run, daemon=True)
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        from gi.repository import Gio
+        Gio.bus_unown_name(self.owner)
+        self.bus.unregister_object(self.registration)
+        self.loop.quit()
+        self.thread.join(5)

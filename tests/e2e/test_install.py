@@ -6,10 +6,11 @@ import os
 import subprocess
 import sys
 import unittest
+import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (Desktop, Installer, dismiss_message_box, log_of,  # noqa: E402
-                     wait_for, wait_for_log)
+from harness import (Desktop, FakeFileManager, Installer, dismiss_message_box,  # noqa: E402
+                     log_of, wait_for, wait_for_log)
 
 ARGS = None
 DESKTOP = None
@@ -187,6 +188,17 @@ class InstallTest(unittest.TestCase):
                          [NONE_REPLACED])
         wait_for(lambda: not app.showing(progress), what="the progress bar to go")
         self.assertEqual(len(os.listdir(app.system)), count)
+
+    def test_show_in_finder_asks_the_file_manager_for_the_system_folder(self):
+        app = self.installer
+        app.add_ppd("a.ppd")
+        with FakeFileManager() as manager:
+            app.start()
+            wait_for_log(app, 'view the OSX PPD directory.')
+            app.click(app.find_accessible("push button", "Show in Finder")[0])
+            wait_for(lambda: manager.shown, what="the file manager to be asked")
+            self.assertEqual(manager.shown, ["file://" + urllib.parse.quote(app.system)])
+            self.assertEqual(app.message_box_texts(), [])
 
 
 def main():

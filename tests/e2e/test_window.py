@@ -7,7 +7,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Desktop, Installer, wait_for  # noqa: E402
+from harness import Desktop, Installer, log_of, wait_for  # noqa: E402
 
 ARGS = None
 DESKTOP = None
@@ -29,10 +29,15 @@ class WindowTest(unittest.TestCase):
     def test_opens_with_its_title_and_buttons_and_quits_with_ctrl_q(self):
         app = self.installer.start()
         self.assertEqual(app.title(), "PPD installer")
+        # What a screen reader gets: the window's title, the buttons and the log's text.
+        self.assertTrue(app.find_accessible("frame", "PPD installer"))
         for caption in ("Install PPDs", "Show in Finder", "Quit"):
             button = app.find_accessible("push button", caption)[0]
             self.assertTrue(app.showing(button), caption)
         self.assertFalse(app.showing(self.debug_button()))
+        self.assertTrue(log_of(app).startswith(
+            "This program will copy these PPD files into the OSX PPD directory:\n"
+            "    Sample One.ppd\n    Sample Two.PPD\n"))
         app.key("ctrl+q")
         self.assertEqual(app.wait_exit(), 0)
 
