@@ -40,6 +40,6 @@ done
 sleep 1
 xdotool windowfocus --sync "$window" key Return 2>/dev/null || true
 sleep 2
-import -window root "$demo/screenshot.png"
+import -window "$window" "$demo/screenshot.png"
 kill "$app" 2>/dev/null || true
 echo "No display: ran under Xvfb. Screenshot: $(realpath "$demo/screenshot.png")"
