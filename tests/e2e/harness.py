@@ -5,11 +5,14 @@ the window can be read the way a screen reader reads it. An Installer is one run
 the sandbox binary, copied into a folder of its own with "PPDs" and "volume" beside it.
 """
 
+import argparse
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
+import unittest
 
 SYSTEM_FOLDER = os.path.join("Library", "Printers", "PPDs", "Contents", "Resources", "en.lproj")
 
@@ -299,3 +302,17 @@ class FakeFileManager:
         self.bus.unregister_object(self.registration)
         self.loop.quit()
         self.thread.join(5)
+
+
+def run_tests(module):
+    """Runs a test module's cases on one desktop; the module gets ARGS and DESKTOP."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--helper")
+    parser.add_argument("--screenshots")
+    module.ARGS, rest = parser.parse_known_args()
+    with Desktop() as desktop:
+        module.DESKTOP = desktop
+        program = unittest.main(module=module, argv=[sys.argv[0]] + rest, exit=False,
+                                verbosity=2)
+    sys.exit(0 if program.result.wasSuccessful() else 1)

@@ -1,7 +1,6 @@
 """Installing PPDs through the real window: the report, the fatal messages, failing copies,
 odd names, a second press during a run, and what the log shows of it all."""
 
-import argparse
 import os
 import subprocess
 import sys
@@ -9,8 +8,8 @@ import unittest
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (Desktop, FakeFileManager, Installer, dismiss_message_box,  # noqa: E402
-                     log_of, wait_for, wait_for_log)
+from harness import (FakeFileManager, Installer, dismiss_message_box,  # noqa: E402
+                     log_of, run_tests, wait_for, wait_for_log)
 
 ARGS = None
 DESKTOP = None
@@ -201,18 +200,6 @@ class InstallTest(unittest.TestCase):
             self.assertEqual(app.message_box_texts(), [])
 
 
-def main():
-    global ARGS, DESKTOP
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--helper")
-    parser.add_argument("--screenshots")
-    ARGS, rest = parser.parse_known_args()
-    with Desktop() as desktop:
-        DESKTOP = desktop
-        program = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    sys.exit(0 if program.result.wasSuccessful() else 1)
-
 
 if __name__ == "__main__":
-    main()
+    run_tests(sys.modules[__name__])

@@ -1,13 +1,12 @@
 """The real sandbox binary in a real X server: opening, debug mode, layout, quitting, and
 what a screen reader gets of the window."""
 
-import argparse
 import os
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Desktop, Installer, log_of, wait_for  # noqa: E402
+from harness import Installer, log_of, run_tests, wait_for  # noqa: E402
 
 ARGS = None
 DESKTOP = None
@@ -93,18 +92,6 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(app.wait_exit(), 0)
 
 
-def main():
-    global ARGS, DESKTOP
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--helper")
-    parser.add_argument("--screenshots")
-    ARGS, rest = parser.parse_known_args()
-    with Desktop() as desktop:
-        DESKTOP = desktop
-        program = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    sys.exit(0 if program.result.wasSuccessful() else 1)
-
 
 if __name__ == "__main__":
-    main()
+    run_tests(sys.modules[__name__])

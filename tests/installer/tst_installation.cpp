@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -33,6 +34,14 @@ const QString NoneReplaced = QStringLiteral("No PPDs were replaced.");
 QByteArray ppd(const QByteArray& model)
 {
     return "*PPD-Adobe: \"4.3\"\n*ModelName: \"" + model + "\"\n";
+}
+
+bool mount(const QStringList& arguments, const QString& program = QStringLiteral("mount"))
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 QByteArray contentOf(const QString& path)
@@ -99,8 +108,7 @@ private slots:
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir().mkpath(ppds()));
         QVERIFY(QDir().mkpath(system()));
-        framework::setApplicationFolder(m_folder->path());
-        framework::setBootVolumeRoot(volume());
+        testsupport::useSandbox(m_folder->path());
         framework::test::resetQuitRequest();
         m_onBox = {};
         m_boxes.clear();
@@ -263,6 +271,27 @@ private slots:
         QVERIFY(install().isEmpty());
         QCOMPARE(contentOf(system() + QStringLiteral("/a.ppd")), ppd("A"));
         QVERIFY(!QFile::exists(system() + QStringLiteral("/c.ppd")));
+    }
+
+    // A system folder on a read-only file system: the copy tool fails, and says why.
+    void readOnlySystemFolder()
+    {
+        writeFile(ppds() + QStringLiteral("/a.ppd"), ppd("New A"));
+        if (::geteuid() != 0 || !mount({QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                        QStringLiteral("tmpfs"), system()}))
+            QSKIP("mounting a file system needs root here");
+        writeFile(system() + QStringLiteral("/a.ppd"), ppd("Old A"));
+        const bool readOnly = mount({QStringLiteral("-o"), QStringLiteral("remount,ro"), system()});
+        if (!readOnly) {
+            mount({QStringLiteral("-l"), system()}, QStringLiteral("umount"));
+            QSKIP("cannot remount read-only here");
+        }
+        Window1::accessor();
+        const QStringList report = install();
+        mount({QStringLiteral("-l"), system()}, QStringLiteral("umount"));
+        QCOMPARE(report,
+                 (QStringList{NoneAdded, NoneReplaced, Failed, QStringLiteral("    a.ppd")}));
+        QVERIFY2(m_toolOutput.contains("Read-only file system"), m_toolOutput.constData());
     }
 
     // Rights that are not granted leave the files uninstalled, and the report says so.

@@ -37,8 +37,7 @@ private slots:
     void initTestCase()
     {
         // No PPDs: the window opens with an empty log.
-        framework::setApplicationFolder(m_folder.path());
-        framework::setBootVolumeRoot(m_folder.path() + QStringLiteral("/volume"));
+        testsupport::useSandbox(m_folder.path());
     }
 
     void linesAndPieces()

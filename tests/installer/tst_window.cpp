@@ -43,8 +43,7 @@ class TestWindow : public QObject
 private slots:
     void initTestCase()
     {
-        framework::setApplicationFolder(m_folder.path());
-        framework::setBootVolumeRoot(m_folder.path() + QStringLiteral("/volume"));
+        testsupport::useSandbox(m_folder.path());
         testsupport::writeFile(m_folder.path() + QStringLiteral("/PPDs/a.ppd"),
                                "*PPD-Adobe: \"4.3\"\n");
     }

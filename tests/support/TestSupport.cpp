@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "framework/FolderItem.h"
 #include "framework/TestApi.h"
 
 #include <QDir>
@@ -18,6 +19,12 @@ MessageBoxRecorder::MessageBoxRecorder()
 MessageBoxRecorder::~MessageBoxRecorder()
 {
     framework::test::setMessageBoxHandler({});
+}
+
+void useSandbox(const QString& folder)
+{
+    framework::setApplicationFolder(folder);
+    framework::setBootVolumeRoot(folder + QStringLiteral("/volume"));
 }
 
 void writeFile(const QString& path, const QByteArray& content)

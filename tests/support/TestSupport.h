@@ -22,6 +22,10 @@ private:
     QStringList m_texts;
 };
 
+// Makes the folder the program's home: "PPDs" beside the application and "volume" as the
+// boot volume, as for the sandbox build.
+void useSandbox(const QString& folder);
+
 // Writes a file, creating the folders on its path.
 void writeFile(const QString& path, const QByteArray& content);
 
