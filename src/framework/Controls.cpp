@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace framework {
 namespace {
@@ -62,6 +63,7 @@ void EditField::AppendText(const QByteArray& text)
 {
     if (text.isEmpty())
         return;
+    holdRedrawForAFrame();
     m_text += text;
     const QString shown = displayText(text);
     if (shown.isEmpty())
@@ -69,6 +71,21 @@ void EditField::AppendText(const QByteArray& text)
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
     end.insertText(shown);
+}
+
+void EditField::holdRedrawForAFrame()
+{
+    if (!updatesEnabled())
+        return; // held already; the timer lets the next frame be drawn
+    if (m_lastDrawAllowed.isValid() && m_lastDrawAllowed.elapsed() < FrameMilliseconds) {
+        setUpdatesEnabled(false);
+        QTimer::singleShot(FrameMilliseconds - int(m_lastDrawAllowed.elapsed()), this, [this] {
+            setUpdatesEnabled(true);
+            m_lastDrawAllowed.restart();
+        });
+        return;
+    }
+    m_lastDrawAllowed.restart();
 }
 
 QString EditField::displayText(const QByteArray& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -31,6 +32,12 @@ public:
 
 private:
     QString displayText(const QByteArray& bytes);
+    void holdRedrawForAFrame();
+
+    // Drawing the field takes far longer than appending a line to it, so while text
+    // streams in the field is drawn at most once a frame.
+    static constexpr int FrameMilliseconds = 16;
+    QElapsedTimer m_lastDrawAllowed;
 
     QByteArray m_text;
     QByteArray m_pending;     // the start of a UTF-8 sequence whose rest has not come yet
