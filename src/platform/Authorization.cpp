@@ -39,7 +39,11 @@ const char* const SystemPkexec = "/usr/bin/pkexec";
 const char* const HelperName = "ppd-installer-helper";
 
 // pkexec's own words for its failures, told apart because it ends with 127 for them all.
-const char* const NoAgentMessage = "No authentication agent found";
+// Nobody could be asked: no agent is registered, and pkexec could not start one of its
+// own on a terminal.
+const char* const NoAgentMessages[] = {"No authentication agent found",
+                                       "Error creating textual authentication agent",
+                                       "Error registering local authentication agent"};
 const char* const CannotRunMessage = "Cannot run program";
 
 QString s_pkexecPath;
@@ -201,8 +205,10 @@ OSStatus statusOfFailedStart(int waitStatus, const std::string& messages)
     case 126:
         return errAuthorizationCanceled;
     case 127:
-        if (messages.find(NoAgentMessage) != std::string::npos)
-            return errAuthorizationInteractionNotAllowed;
+        for (const char* noAgent : NoAgentMessages) {
+            if (messages.find(noAgent) != std::string::npos)
+                return errAuthorizationInteractionNotAllowed;
+        }
         if (messages.find(CannotRunMessage) != std::string::npos)
             return errAuthorizationToolExecuteFailure;
         return errAuthorizationDenied;

@@ -19,6 +19,10 @@ no-agent)
   echo "Error executing command as another user: No authentication agent found." >&2
   exit 127
   ;;
+no-terminal)
+  echo "Error creating textual authentication agent: Error opening current controlling terminal for the process (\`/dev/tty'): No such device or address" >&2
+  exit 127
+  ;;
 *)
   echo "fake pkexec: unknown mode '$FAKE_PKEXEC_MODE'" >&2
   exit 2

@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("dialog dismissed") << "dismiss" << -60006;
         QTest::newRow("not authorized") << "refuse" << -60005;
         QTest::newRow("no agent to ask") << "no-agent" << -60007;
+        QTest::newRow("no agent, and no terminal for pkexec's own") << "no-terminal" << -60007;
     }
 
     void theUsersAnswer()
