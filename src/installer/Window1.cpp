@@ -73,10 +73,11 @@ void Window1::CreateControls()
 void Window1::closeEvent(QCloseEvent* event)
 {
     // The run under way holds this window; closing it then quits once the copy in hand
-    // has finished.
+    // has finished (the run asks to quit again when it ends).
     if (m_installing) {
         event->ignore();
-        framework::quitApplication();
+        if (!framework::quitRequested())
+            framework::quitApplication();
         return;
     }
     framework::Window::closeEvent(event);

@@ -53,6 +53,12 @@ void Window1::install()
     // The window stays live during a run, so a second press can arrive; it starts nothing.
     if (m_installing)
         return;
+    // A quit asked for during the run was held off while the run had the window; it
+    // goes through once the run has ended.
+    const auto quitIfAsked = qScopeGuard([] {
+        if (framework::quitRequested())
+            framework::quitApplication();
+    });
     QScopedValueRollback<bool> running(m_installing, true);
 
     try {

@@ -200,6 +200,24 @@ class InstallTest(unittest.TestCase):
             self.assertEqual(app.message_box_texts(), [])
 
 
+    def test_quitting_during_a_run_ends_after_the_copy_in_hand(self):
+        app = self.installer
+        count = 300
+        content = b"*PPD-Adobe: \"4.3\"\n" + b"*% x\n" * 2000
+        for i in range(count):
+            app.add_ppd("printer %03d.ppd" % i, content)
+        app.start()
+        wait_for_log(app, 'view the OSX PPD directory.')
+        progress = app.find_accessible("progress bar")[0]
+        self.press_install()
+        wait_for(lambda: progress.queryValue().currentValue >= 5, what="some progress")
+        app.key("ctrl+q")
+        self.assertEqual(app.wait_exit(), 0)
+        installed = os.listdir(app.system)
+        self.assertLess(len(installed), count)
+        for name in installed:
+            self.assertEqual(self.content(name, app.system), content, name)
+
 
 if __name__ == "__main__":
     run_tests(sys.modules[__name__])
