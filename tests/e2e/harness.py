@@ -93,20 +93,25 @@ class Desktop:
 
 
 class Installer:
-    """The sandbox build copied into a folder with PPDs and a volume beside it."""
+    """The sandbox build copied into a folder with PPDs and a volume beside it.
 
-    def __init__(self, desktop, binary, helper=None):
+    Given a folder, the binary runs where it is, in that folder: the caller has laid out
+    its "PPDs" and "volume", and the folder is left as it is at the end."""
+
+    def __init__(self, desktop, binary, helper=None, folder=None):
         self.desktop = desktop
-        self.folder = tempfile.mkdtemp(prefix="ppd-e2e-")
-        self.binary = os.path.join(self.folder, os.path.basename(binary))
-        shutil.copy2(binary, self.binary)
-        if helper:
-            shutil.copy2(helper, os.path.join(self.folder, os.path.basename(helper)))
+        self.owns_folder = folder is None
+        self.folder = folder or tempfile.mkdtemp(prefix="ppd-e2e-")
+        self.binary = binary if folder else os.path.join(self.folder, os.path.basename(binary))
         self.ppds = os.path.join(self.folder, "PPDs")
         self.volume = os.path.join(self.folder, "volume")
         self.system = os.path.join(self.volume, SYSTEM_FOLDER)
-        os.makedirs(self.ppds)
-        os.makedirs(self.system)
+        if self.owns_folder:
+            shutil.copy2(binary, self.binary)
+            if helper:
+                shutil.copy2(helper, os.path.join(self.folder, os.path.basename(helper)))
+            os.makedirs(self.ppds)
+            os.makedirs(self.system)
         self.process = None
         self.window = None
 
@@ -120,15 +125,20 @@ class Installer:
     def start(self, env=None):
         run_env = dict(self.desktop.env)
         run_env.update(env or {})
-        self.process = subprocess.Popen([self.binary], cwd="/", env=run_env,
-                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        return self.attach(subprocess.Popen([self.binary], cwd="/", env=run_env,
+                                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT))
+
+    def attach(self, process):
+        """Follows a run started some other way, as a desktop's launcher starts it."""
+        self.process = process
         self.window = wait_for(self._find_window, what="the installer window")
         return self
 
     def _find_window(self):
         if self.process.poll() is not None:
+            said = self.process.stdout.read() if self.process.stdout else ""
             raise AssertionError("the installer ended early with status %s: %s" %
-                                 (self.process.returncode, self.process.stdout.read()))
+                                 (self.process.returncode, said))
         out = self.desktop.xdotool("search", "--onlyvisible", "--pid", str(self.process.pid),
                                    "--class", "", check=False)
         for window in out.split():
@@ -164,7 +174,8 @@ class Installer:
             self.process.wait(5)
         if self.process and self.process.stdout:
             self.process.stdout.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
+        if self.owns_folder:
+            shutil.rmtree(self.folder, ignore_errors=True)
 
     # Reading the window the way a screen reader does.
 
@@ -304,12 +315,15 @@ class FakeFileManager:
         self.thread.join(5)
 
 
-def run_tests(module):
-    """Runs a test module's cases on one desktop; the module gets ARGS and DESKTOP."""
+def run_tests(module, add_arguments=None):
+    """Runs a test module's cases on one desktop; the module gets ARGS and DESKTOP.
+    add_arguments(parser) adds the module's own options."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
     parser.add_argument("--helper")
     parser.add_argument("--screenshots")
+    if add_arguments:
+        add_arguments(parser)
     module.ARGS, rest = parser.parse_known_args()
     with Desktop() as desktop:
         module.DESKTOP = desktop
