@@ -8,6 +8,7 @@
 #include "installer/debugRoutines.h"
 #include "privileged/Authorized.h"
 
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -19,6 +20,8 @@ using framework::FolderItem;
 namespace {
 
 const QString CopyTool = QStringLiteral("/bin/cp");
+// Milliseconds between two values shown on the progress bar.
+constexpr qint64 ProgressInterval = 40;
 
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<QByteArray> contentOf(const FolderItem& item)
@@ -90,6 +93,11 @@ void Window1::install()
             if (progress)
                 progress->hide();
         });
+        // Each new value repaints the bar and the window behind it, which costs more than
+        // checking an unchanged file; a few values a second are all a person can read.
+        int processed = 0;
+        QElapsedTimer sinceShown;
+        sinceShown.start();
 
         InstallationOutcome outcome;
         for (const FolderItem& entry : list) {
@@ -126,8 +134,12 @@ void Window1::install()
                     }
                 }
             }
-            if (progress)
-                progress->setValue(progress->value() + 1);
+            ++processed;
+            if (progress &&
+                (processed == list.size() || sinceShown.elapsed() >= ProgressInterval)) {
+                progress->setValue(processed);
+                sinceShown.restart();
+            }
             framework::yieldToEventLoop();
         }
 
