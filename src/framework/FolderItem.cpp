@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <dirent.h>
@@ -93,9 +94,37 @@ constexpr int kHostVolume = 1;
 QByteArray s_bootRoot = "/";
 QByteArray s_applicationFolder; // empty: the folder of the running executable
 
+// Whether an absolute path has no "." or ".." names, no empty ones and no trailing "/".
+bool alreadyClean(const QByteArray& path)
+{
+    const qsizetype size = path.size();
+    if (size == 1)
+        return true;
+    if (path.endsWith('/'))
+        return false;
+    for (qsizetype start = 1; start <= size; ++start) {
+        // A name starts after each "/": it must not be empty, "." or "..".
+        const char* name = path.constData() + start;
+        const qsizetype left = size - start;
+        if (left == 0 || name[0] == '/')
+            return false;
+        if (name[0] == '.' &&
+            (left == 1 || name[1] == '/' || (name[1] == '.' && (left == 2 || name[2] == '/'))))
+            return false;
+        const char* slash = static_cast<const char*>(std::memchr(name, '/', size_t(left)));
+        if (!slash)
+            return true;
+        start = slash - path.constData();
+    }
+    return true;
+}
+
 // Removes ".", empty names and "..", without asking the disk. The path must be absolute.
 QByteArray cleanPath(const QByteArray& path)
 {
+    // Most paths are made from clean ones and come back unchanged.
+    if (path.startsWith('/') && alreadyClean(path))
+        return path;
     QList<QByteArray> names;
     for (const QByteArray& name : path.split('/')) {
         if (name.isEmpty() || name == ".")
