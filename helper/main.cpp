@@ -37,36 +37,6 @@ bool allowed(const std::string& path)
     return false;
 }
 
-bool readAll(int fd, void* data, size_t size)
-{
-    auto* bytes = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t got = ::read(fd, bytes, size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        bytes += got;
-        size -= size_t(got);
-    }
-    return true;
-}
-
-bool writeAll(int fd, const void* data, size_t size)
-{
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t put = ::write(fd, bytes, size);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        bytes += put;
-        size -= size_t(put);
-    }
-    return true;
-}
-
 struct Request
 {
     int toolEnd = -1;
@@ -112,14 +82,15 @@ Received receive(Request& request)
     }
 
     if (size_t(got) < sizeof header &&
-        !readAll(ChannelIn, reinterpret_cast<char*>(&header) + got, sizeof header - size_t(got)))
+        !helperprotocol::readAll(ChannelIn, reinterpret_cast<char*>(&header) + got,
+                                 sizeof header - size_t(got)))
         return Received::Broken;
     if (header.magic != helperprotocol::RequestMagic || header.count == 0 ||
         header.count > helperprotocol::MaxStrings || header.length > helperprotocol::MaxLength)
         return Received::Broken;
 
     std::string payload(header.length, '\0');
-    if (!readAll(ChannelIn, payload.data(), payload.size()))
+    if (!helperprotocol::readAll(ChannelIn, payload.data(), payload.size()))
         return Received::Broken;
     if (payload.empty() || payload.back() != '\0')
         return Received::Broken;
@@ -198,7 +169,7 @@ int main()
     }
 
     const uint32_t ready = helperprotocol::Ready;
-    if (!writeAll(ChannelOut, &ready, sizeof ready))
+    if (!helperprotocol::sendAll(ChannelOut, &ready, sizeof ready))
         return 1;
 
     for (;;) {
@@ -211,7 +182,7 @@ int main()
         }
         const int32_t answer = start(request);
         ::close(request.toolEnd);
-        if (!writeAll(ChannelOut, &answer, sizeof answer))
+        if (!helperprotocol::sendAll(ChannelOut, &answer, sizeof answer))
             return 1;
     }
 }

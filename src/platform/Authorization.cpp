@@ -148,35 +148,6 @@ OSStatus openStream(int fd, FILE** stream)
     return errAuthorizationSuccess;
 }
 
-bool sendAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        data += sent;
-        size -= size_t(sent);
-    }
-    return true;
-}
-
-bool receiveAll(int fd, void* data, size_t size)
-{
-    auto* bytes = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t got = ::read(fd, bytes, size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        bytes += got;
-        size -= size_t(got);
-    }
-    return true;
-}
-
 // A helper that has been let go ends at the end of its channel; it is given a moment to
 // do so and is otherwise reaped later.
 void endHelper(AuthorizationOpaqueRef& ref)
@@ -341,10 +312,10 @@ OSStatus executeThroughHelper(AuthorizationOpaqueRef& ref, int toolEnd, const ch
     } while (sent < 0 && errno == EINTR);
     // The header is small enough to go in one piece on a stream socket with room in it;
     // a helper that has gone shows here or in the answer.
-    bool talking =
-        sent == ssize_t(sizeof header) && sendAll(ref.control, payload.data(), payload.size());
+    bool talking = sent == ssize_t(sizeof header) &&
+                   helperprotocol::sendAll(ref.control, payload.data(), payload.size());
     int32_t answer = 0;
-    talking = talking && receiveAll(ref.control, &answer, sizeof answer);
+    talking = talking && helperprotocol::readAll(ref.control, &answer, sizeof answer);
     if (!talking) {
         endHelper(ref);
         return errAuthorizationToolExecuteFailure;

@@ -9,7 +9,12 @@
 // helper answers one int32_t: 0 when the tool has started, otherwise the errno of the
 // failed start.
 
+#include <cerrno>
+#include <cstddef>
 #include <cstdint>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace helperprotocol {
 
@@ -26,5 +31,37 @@ struct RequestHeader
 // Bounds the helper enforces, far above what a copy command needs.
 constexpr uint32_t MaxStrings = 1024;
 constexpr uint32_t MaxLength = 1u << 20;
+
+// Reads exactly size bytes; false at the end of the channel or on an error.
+inline bool readAll(int fd, void* data, size_t size)
+{
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t got = ::read(fd, bytes, size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        bytes += got;
+        size -= size_t(got);
+    }
+    return true;
+}
+
+// Sends exactly size bytes over a socket; a peer that has gone is an error, not a signal.
+inline bool sendAll(int fd, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t sent = ::send(fd, bytes, size, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0)
+            return false;
+        bytes += sent;
+        size -= size_t(sent);
+    }
+    return true;
+}
 
 } // namespace helperprotocol
