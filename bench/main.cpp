@@ -114,7 +114,7 @@ void report(Figure figure)
 {
     figure.detail.replace(QStringLiteral("%R"), QString::number(Rounds));
     s_figures.push_back(figure);
-    std::printf("  %-24s %7.3fx  (target at most %gx: %s)\n      %s\n", qPrintable(figure.name),
+    std::printf("  %-24s %7.3gx  (target at most %gx: %s)\n      %s\n", qPrintable(figure.name),
                 figure.ratio, figure.target, figure.met() ? "met" : "NOT MET",
                 qPrintable(figure.detail));
     std::fflush(stdout);
@@ -421,7 +421,7 @@ void printTable()
     std::printf("\n| figure | measured | target | met |\n|---|---|---|---|\n");
     int missed = 0;
     for (const Figure& figure : s_figures) {
-        std::printf("| %s | %.3fx | at most %gx | %s |\n", qPrintable(figure.name), figure.ratio,
+        std::printf("| %s | %.3gx | at most %gx | %s |\n", qPrintable(figure.name), figure.ratio,
                     figure.target, figure.met() ? "yes" : "NO");
         missed += figure.met() ? 0 : 1;
     }
