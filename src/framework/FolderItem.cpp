@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <deque>
 #include <dirent.h>
@@ -94,36 +93,11 @@ constexpr int kHostVolume = 1;
 QByteArray s_bootRoot = "/";
 QByteArray s_applicationFolder; // empty: the folder of the running executable
 
-// Whether an absolute path has no "." or ".." names, no empty ones and no trailing "/".
-bool alreadyClean(const QByteArray& path)
-{
-    const qsizetype size = path.size();
-    if (size == 1)
-        return true;
-    if (path.endsWith('/'))
-        return false;
-    for (qsizetype start = 1; start <= size; ++start) {
-        // A name starts after each "/": it must not be empty, "." or "..".
-        const char* name = path.constData() + start;
-        const qsizetype left = size - start;
-        if (left == 0 || name[0] == '/')
-            return false;
-        if (name[0] == '.' &&
-            (left == 1 || name[1] == '/' || (name[1] == '.' && (left == 2 || name[2] == '/'))))
-            return false;
-        const char* slash = static_cast<const char*>(std::memchr(name, '/', size_t(left)));
-        if (!slash)
-            return true;
-        start = slash - path.constData();
-    }
-    return true;
-}
-
 // Removes ".", empty names and "..", without asking the disk. The path must be absolute.
 QByteArray cleanPath(const QByteArray& path)
 {
     // Most paths are made from clean ones and come back unchanged.
-    if (path.startsWith('/') && alreadyClean(path))
+    if (files::isCleanPath(path))
         return path;
     QList<QByteArray> names;
     for (const QByteArray& name : path.split('/')) {
@@ -631,6 +605,14 @@ void setBootVolumeRoot(const QString& path)
 // ---- For the File Manager stand-in
 
 namespace files {
+
+bool isCleanPath(const QByteArray& path)
+{
+    return path.startsWith('/') && (path.size() == 1 || !path.endsWith('/')) &&
+           !path.contains("//") && !path.contains("/./") && !path.contains("/../") &&
+           !path.endsWith("/.") && !path.endsWith("/..");
+}
+
 namespace {
 // Ids from 2 on; 1 is the parent of every volume's root.
 QHash<QByteArray, int> s_ids;

@@ -133,6 +133,9 @@ int idOfPath(const QByteArray& nativePath);
 // The path of an id handed out before; empty for any other number.
 QByteArray pathOfId(int id);
 
+// Whether a path is absolute with no empty, "." or ".." names and no trailing "/".
+bool isCleanPath(const QByteArray& path);
+
 // A name as the Mac shows it ("/" where Linux has ":") and back.
 QString macName(const QString& nativeName);
 QString nativeName(const QString& macName);

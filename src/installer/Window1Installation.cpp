@@ -125,7 +125,7 @@ void Window1::install()
                     } else {
                         Authorized::execPrivileged(CopyTool,
                                                    {QStringLiteral("-fp"), source, destination});
-                        if (!installedAsSource(entry, PPDfolder().Child(name)))
+                        if (!installedAsSource(entry, installed))
                             outcome.failed.append(name);
                         else if (existed)
                             outcome.replaced.append(name);

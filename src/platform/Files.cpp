@@ -101,16 +101,9 @@ bool withoutLinks(const QByteArray& path)
     return true;
 }
 
-bool isClean(const QByteArray& path)
-{
-    return path.startsWith('/') && (path.size() == 1 || !path.endsWith('/')) &&
-           !path.contains("//") && !path.contains("/./") && !path.contains("/../") &&
-           !path.endsWith("/.") && !path.endsWith("/..");
-}
-
 bool realPath(const QByteArray& path, QByteArray& resolved)
 {
-    if (isClean(path) && withoutLinks(path)) {
+    if (framework::files::isCleanPath(path) && withoutLinks(path)) {
         resolved = path;
         return true;
     }

@@ -16,7 +16,7 @@ namespace platform::test {
 // Whether the application counts as active; nullopt asks the toolkit. While set to false,
 // another process is in front until SetFrontProcess brings ours back.
 void setApplicationActive(std::optional<bool> active);
-// Every SetFrontProcess call, with the serial number it was given.
+// The latest SetFrontProcess calls (up to 16), with the serial numbers they were given.
 QList<ProcessSerialNumber> setFrontProcessCalls();
 void clearSetFrontProcessCalls();
 

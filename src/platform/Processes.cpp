@@ -64,6 +64,10 @@ OSErr SetFrontProcess(const ProcessSerialNumber* psn)
 {
     if (!psn)
         return paramErr;
+    // Kept for the tests; only the latest few, so a long run in the background does not
+    // grow the record without end.
+    if (s_setFrontCalls.size() == 16)
+        s_setFrontCalls.removeFirst();
     s_setFrontCalls.append(*psn);
     if (psn->highLongOfPSN != 0 || psn->lowLongOfPSN != ownProcessId())
         return procNotFound;
