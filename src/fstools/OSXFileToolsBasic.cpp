@@ -39,22 +39,22 @@ MemoryBlock fsspec(const FolderItem& item)
     const MemoryBlock name(kNameSize);
     const QString carbon = carbonName(item);
     const int dirID = item.DirID();
-    const MemoryBlock spec(kSpecSize);
+    const MemoryBlock fsSpec(kSpecSize);
     name.setPString(0, QFile::encodeName(carbon));
     const int vRefNum = item.VRefNum();
     const OSErr status =
         FSMakeFSSpec(int16_t(vRefNum), dirID, reinterpret_cast<unsigned char*>(name.address()),
-                     reinterpret_cast<FSSpec*>(spec.address()));
-    return accepted(status) ? spec : MemoryBlock();
+                     reinterpret_cast<FSSpec*>(fsSpec.address()));
+    return accepted(status) ? fsSpec : MemoryBlock();
 }
 
 MemoryBlock fsref(const FolderItem& item)
 {
-    const MemoryBlock spec = fsspec(item);
-    if (spec.isNil())
+    const MemoryBlock fsSpec = fsspec(item);
+    if (fsSpec.isNil())
         return {};
     const MemoryBlock ref(kRefSize);
-    const OSErr status = FSpMakeFSRef(reinterpret_cast<const FSSpec*>(spec.address()),
+    const OSErr status = FSpMakeFSRef(reinterpret_cast<const FSSpec*>(fsSpec.address()),
                                       reinterpret_cast<FSRef*>(ref.address()));
     return accepted(status) ? ref : MemoryBlock();
 }

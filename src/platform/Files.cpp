@@ -118,9 +118,9 @@ bool realPath(const QByteArray& path, QByteArray& resolved)
 
 } // namespace
 
-OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, const unsigned char* fileName, FSSpec* spec)
+OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, const unsigned char* fileName, FSSpec* fsSpec)
 {
-    if (!spec || !fileName)
+    if (!fsSpec || !fileName)
         return paramErr;
     const QByteArray macName(reinterpret_cast<const char*>(fileName + 1), fileName[0]);
     QByteArray path;
@@ -134,12 +134,12 @@ OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, const unsigned char* fileName
 
     struct stat status;
     if (::lstat(path.constData(), &status) == 0) {
-        std::memcpy(spec, &made, sizeof made);
+        std::memcpy(fsSpec, &made, sizeof made);
         return noErr;
     }
     if (errno != ENOENT)
         return errorOf(errno);
-    std::memcpy(spec, &made, sizeof made);
+    std::memcpy(fsSpec, &made, sizeof made);
     return fnfErr;
 }
 
@@ -147,17 +147,17 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef)
 {
     if (!source || !newRef)
         return paramErr;
-    FSSpec spec;
-    std::memcpy(&spec, source, sizeof spec);
-    const QByteArray macName(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+    FSSpec fsSpec;
+    std::memcpy(&fsSpec, source, sizeof fsSpec);
+    const QByteArray macName(reinterpret_cast<const char*>(fsSpec.name + 1), fsSpec.name[0]);
     QByteArray path;
-    if (const OSErr error = entryPath(spec.vRefNum, spec.parID, macName, path))
+    if (const OSErr error = entryPath(fsSpec.vRefNum, fsSpec.parID, macName, path))
         return error;
 
     struct stat status;
     if (::lstat(path.constData(), &status) != 0)
         return errorOf(errno);
-    const RefRecord record{kRefMagic, spec.vRefNum, framework::files::idOfPath(path),
+    const RefRecord record{kRefMagic, fsSpec.vRefNum, framework::files::idOfPath(path),
                            uint64_t(status.st_dev), uint64_t(status.st_ino)};
     FSRef made{};
     std::memcpy(made.hidden, &record, sizeof record);

@@ -40,11 +40,11 @@ struct FSRef
     unsigned char hidden[80];
 };
 
-// Fills *spec for the entry named fileName (a length-prefixed string) in the folder dirID
+// Fills *fsSpec for the entry named fileName (a length-prefixed string) in the folder dirID
 // of volume vRefNum. 0 when the entry exists, -43 when it does not but its folder does
-// (the spec is filled in both cases); otherwise -35, -37, -50, -120 or another error, and
-// *spec is left alone.
-OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, const unsigned char* fileName, FSSpec* spec);
+// (the FSSpec is filled in both cases); otherwise -35, -37, -50, -120 or another error, and
+// *fsSpec is left alone.
+OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, const unsigned char* fileName, FSSpec* fsSpec);
 
 // Fills *newRef for the entry that *source names; -43 when there is no such entry.
 OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef);

@@ -163,7 +163,7 @@ void TestOSXFileToolsBasic::nilNeverRaisesFromUnixPath()
     QVERIFY_THROWS_EXCEPTION(NilObjectException, OSXFileToolsBasic::fsref(FolderItem()));
     QVERIFY_THROWS_EXCEPTION(NilObjectException, OSXFileToolsBasic::carbonName(FolderItem()));
     QVERIFY(!OSXFileToolsBasic::fsref(item("volume/Library")).isNil());
-    // A missing entry has a spec; its ref block comes back too (-43 is accepted) but,
+    // A missing entry has an FSSpec; its ref block comes back too (-43 is accepted) but,
     // never filled, leads to no path.
     QVERIFY(!OSXFileToolsBasic::fsspec(item("volume/none")).isNil());
     const framework::MemoryBlock ref = OSXFileToolsBasic::fsref(item("volume/none"));
@@ -178,7 +178,7 @@ void TestOSXFileToolsBasic::specStatuses_data()
     QTest::addColumn<QString>("folder"); // relative; "root" for the volume's parent id
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<int>("volume"); // 0 the boot volume, 1 the host's, 9 none
-    QTest::addColumn<int>("specStatus");
+    QTest::addColumn<int>("fsSpecStatus");
     QTest::addColumn<int>("refStatus");
     QTest::newRow("existing") << "volume/Library" << QByteArray("Printers") << 0 << 0 << 0;
     QTest::newRow("missing") << "volume/Library" << QByteArray("none") << 0 << -43 << -43;
@@ -197,29 +197,30 @@ void TestOSXFileToolsBasic::specStatuses()
     QFETCH(QString, folder);
     QFETCH(QByteArray, name);
     QFETCH(int, volume);
-    QFETCH(int, specStatus);
+    QFETCH(int, fsSpecStatus);
     QFETCH(int, refStatus);
 
     const int vRefNum = volume <= 1 ? framework::Volume(volume).VRefNum() : -99;
     const int dirID =
         folder == "root" ? framework::files::kRootParentID : item(folder).Child("x").DirID();
-    FSSpec spec;
-    std::memset(&spec, 0xAB, sizeof spec);
-    QCOMPARE(int(FSMakeFSSpec(int16_t(vRefNum), dirID, bytes(pascal(name)), &spec)), specStatus);
-    if (specStatus == 0 || specStatus == -43) {
-        QCOMPARE(int(spec.vRefNum), vRefNum);
-        QCOMPARE(int(spec.parID), dirID);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]), name);
+    FSSpec fsSpec;
+    std::memset(&fsSpec, 0xAB, sizeof fsSpec);
+    QCOMPARE(int(FSMakeFSSpec(int16_t(vRefNum), dirID, bytes(pascal(name)), &fsSpec)),
+             fsSpecStatus);
+    if (fsSpecStatus == 0 || fsSpecStatus == -43) {
+        QCOMPARE(int(fsSpec.vRefNum), vRefNum);
+        QCOMPARE(int(fsSpec.parID), dirID);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(fsSpec.name + 1), fsSpec.name[0]), name);
     } else {
-        QCOMPARE(spec.vRefNum, int16_t(0xABAB)); // left alone
+        QCOMPARE(fsSpec.vRefNum, int16_t(0xABAB)); // left alone
     }
 
-    // The ref goes from whatever the spec holds, as the caller would have it.
-    spec.vRefNum = int16_t(vRefNum);
-    spec.parID = dirID;
-    std::memcpy(spec.name, pascal(name).constData(), size_t(name.size()) + 1);
+    // The ref goes from whatever the FSSpec holds, as the caller would have it.
+    fsSpec.vRefNum = int16_t(vRefNum);
+    fsSpec.parID = dirID;
+    std::memcpy(fsSpec.name, pascal(name).constData(), size_t(name.size()) + 1);
     FSRef ref{};
-    QCOMPARE(int(FSpMakeFSRef(&spec, &ref)), refStatus);
+    QCOMPARE(int(FSpMakeFSRef(&fsSpec, &ref)), refStatus);
 }
 
 void TestOSXFileToolsBasic::pathMustFitTheBuffer()
