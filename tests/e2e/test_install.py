@@ -167,23 +167,24 @@ class InstallTest(unittest.TestCase):
 
     def test_progress_shows_during_a_long_run_and_a_second_press_starts_nothing(self):
         app = self.installer
-        count = 300
+        count = 2000  # long enough that the presses below land during the run
         for i in range(count):
-            app.add_ppd("printer %03d.ppd" % i, b"*PPD-Adobe: \"4.3\"\n" + b"*% x\n" * 2000)
+            app.add_ppd("printer %04d.ppd" % i, b"*PPD-Adobe: \"4.3\"\n" + b"*% x\n" * 2000)
         app.start()
-        before = wait_for_log(app, 'view the OSX PPD directory.')
+        before = wait_for_log(app, 'view the OSX PPD directory.', timeout=60)
         progress = app.find_accessible("progress bar")[0]
         self.assertFalse(app.showing(progress))
         self.press_install()
         wait_for(lambda: app.showing(progress), what="the progress bar")
         wait_for(lambda: progress.queryValue().currentValue >= 10, what="some progress")
+        self.press_install()
+        app.key("Return")
+        self.assertTrue(app.showing(progress), "the run ended before the second press")
         self.assertEqual(progress.queryValue().maximumValue, count)
         if ARGS.screenshots:
             app.screenshot(os.path.join(ARGS.screenshots, "during-run.png"))
-        self.press_install()
-        app.key("Return")
         report = self.report_after(before)
-        self.assertEqual(report, [ADDED] + ["    printer %03d.ppd" % i for i in range(count)] +
+        self.assertEqual(report, [ADDED] + ["    printer %04d.ppd" % i for i in range(count)] +
                          [NONE_REPLACED])
         wait_for(lambda: not app.showing(progress), what="the progress bar to go")
         self.assertEqual(len(os.listdir(app.system)), count)
@@ -202,12 +203,12 @@ class InstallTest(unittest.TestCase):
 
     def test_quitting_during_a_run_ends_after_the_copy_in_hand(self):
         app = self.installer
-        count = 300
+        count = 2000  # long enough that the quit lands during the run
         content = b"*PPD-Adobe: \"4.3\"\n" + b"*% x\n" * 2000
         for i in range(count):
-            app.add_ppd("printer %03d.ppd" % i, content)
+            app.add_ppd("printer %04d.ppd" % i, content)
         app.start()
-        wait_for_log(app, 'view the OSX PPD directory.')
+        wait_for_log(app, 'view the OSX PPD directory.', timeout=60)
         progress = app.find_accessible("progress bar")[0]
         self.press_install()
         wait_for(lambda: progress.queryValue().currentValue >= 5, what="some progress")
