@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "framework/Runtime.h"
+
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -162,7 +164,17 @@ PushButton::PushButton(QWidget* parent) : QPushButton(parent) {}
 
 void PushButton::setActionHandler(std::function<void()> handler)
 {
-    connect(this, &QPushButton::clicked, this, [handler = std::move(handler)] { handler(); });
+    // An exception that leaves the handler goes to the unhandled-exception routine here,
+    // before it would have to unwind through the toolkit's signal delivery.
+    connect(this, &QPushButton::clicked, this, [handler = std::move(handler)] {
+        try {
+            handler();
+        } catch (const std::exception& exception) {
+            unhandledException(&exception);
+        } catch (...) {
+            unhandledException(nullptr);
+        }
+    });
 }
 
 } // namespace framework

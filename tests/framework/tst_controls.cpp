@@ -135,7 +135,8 @@ private slots:
         title->applyDesign({QStringLiteral("FileMenu"), QStringLiteral("&File"), {}, false});
         bar.Append(title);
         auto* quit = new framework::QuitMenuItem(&bar);
-        quit->applyDesign({QStringLiteral("FileQuit"), QStringLiteral("Quit"), QStringLiteral("Q"), true});
+        quit->applyDesign(
+            {QStringLiteral("FileQuit"), QStringLiteral("Quit"), QStringLiteral("Q"), true});
         bar.Menu(0)->Append(quit);
 
         QCOMPARE(bar.Child(QStringLiteral("FileMenu")), title);
@@ -144,6 +145,17 @@ private slots:
         QCOMPARE(bar.Menu(1), nullptr);
         QCOMPARE(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QCOMPARE(quit->menuRole(), QAction::QuitRole);
+    }
+
+    void exceptionInAButtonsActionIsReported()
+    {
+        testsupport::MessageBoxRecorder boxes;
+        framework::PushButton button;
+        button.setActionHandler([] { throw NilObjectException(); });
+        button.click();
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY(boxes.texts().first().contains(QLatin1String("NilObjectException")));
+        QCOMPARE(framework::exitRoutine(), 1);
     }
 
     // An exception that leaves an event handler must not cross the toolkit: the user is
