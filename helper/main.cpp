@@ -1,13 +1,15 @@
 // The privileged helper. pkexec starts it as root with its control channel as standard
-// input and output. It starts the tools that the program asks for, if they are on its
-// list, and ends when the channel ends: when the program frees its authorization, exits
-// or crashes. It trusts nothing it is sent: the tool must be on the list by its exact
-// path, and every argument goes to the tool as given, with no shell in between.
+// input and output. It runs one command for the program, the copy of a PPD into a system
+// PPD folder, and ends when the channel ends: when the program frees its authorization,
+// exits or crashes. It trusts nothing it is sent: the command must have exactly the shape
+// of that copy, its destination must lie in a folder that nobody but root (or the helper's
+// own user) can change, and every argument goes to the tool as given, with no shell.
 
 #include "platform/HelperProtocol.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
@@ -22,19 +24,69 @@ extern char** environ;
 
 namespace {
 
-// The only tools this helper runs with rights.
-const char* const AllowedTools[] = {"/bin/cp"};
+// The one command this helper runs with rights: CopyTool CopyOptions SOURCE DESTINATION.
+const char* const CopyTool = "/bin/cp";
+const char* const CopyOptions = "-fp";
+// Where a destination may lie: the system PPD folder, at the root or in a test's volume.
+const std::string PPDFolderEnd = "/Library/Printers/PPDs/Contents/Resources/en.lproj";
 
 constexpr int ChannelIn = STDIN_FILENO;
 constexpr int ChannelOut = STDOUT_FILENO;
 
-bool allowed(const std::string& path)
+bool endsWith(const std::string& text, const std::string& end)
 {
-    for (const char* tool : AllowedTools) {
-        if (path == tool)
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Whether nobody but root or this helper's user can change what the folder and every folder
+// above it hold: otherwise a link could be put in the destination's place between the check
+// and the copy. A sticky folder (such as /tmp) is safe for entries others do not own.
+bool folderChainIsSafe(std::string folder)
+{
+    for (;;) {
+        struct stat status;
+        if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return false;
+        if (status.st_uid != 0 && status.st_uid != ::geteuid())
+            return false;
+        if ((status.st_mode & (S_IWGRP | S_IWOTH)) && !(status.st_mode & S_ISVTX))
+            return false;
+        if (folder == "/")
             return true;
+        const size_t slash = folder.rfind('/');
+        folder = slash == 0 ? std::string("/") : folder.substr(0, slash);
     }
-    return false;
+}
+
+// Whether the command is the copy of a regular file into a safe PPD folder; if so, gives
+// the destination as it was checked (its folder resolved), which is what the tool gets.
+bool allowed(const std::vector<std::string>& command, std::string& checkedDestination)
+{
+    if (command.size() != 4 || command[0] != CopyTool || command[1] != CopyOptions)
+        return false;
+    const std::string& source = command[2];
+    const std::string& destination = command[3];
+    struct stat status;
+    if (source.empty() || source.front() != '/' || destination.empty() ||
+        destination.front() != '/' || ::stat(source.c_str(), &status) != 0 ||
+        !S_ISREG(status.st_mode))
+        return false;
+    const size_t slash = destination.rfind('/');
+    const std::string name = destination.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    char* resolved = ::realpath(slash == 0 ? "/" : destination.substr(0, slash).c_str(), nullptr);
+    if (!resolved)
+        return false;
+    const std::string folder = resolved;
+    std::free(resolved);
+    if (!endsWith(folder, PPDFolderEnd) || !folderChainIsSafe(folder))
+        return false;
+    // A new file, or a plain file to replace: never through a link or into a folder.
+    checkedDestination = folder + "/" + name;
+    return ::lstat(checkedDestination.c_str(), &status) != 0 ? errno == ENOENT
+                                                             : S_ISREG(status.st_mode);
 }
 
 struct Request
@@ -111,11 +163,14 @@ int start(const Request& request)
 {
     if (request.toolEnd < 0)
         return EBADF;
-    if (!allowed(request.strings.front()))
+    std::string destination;
+    if (!allowed(request.strings, destination))
         return EPERM;
+    std::vector<std::string> command = request.strings;
+    command.back() = destination;
 
     std::vector<char*> argv;
-    for (const std::string& text : request.strings)
+    for (const std::string& text : command)
         argv.push_back(const_cast<char*>(text.c_str()));
     argv.push_back(nullptr);
 

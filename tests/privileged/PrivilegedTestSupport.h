@@ -5,6 +5,7 @@
 
 #include "platform/PlatformTestApi.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -15,6 +16,39 @@
 #include <sys/types.h>
 
 namespace privtest {
+
+// A command the helper agrees to run: the copy of a small file into the PPD folder of a
+// scratch volume that nobody else can change.
+class AllowedCopy
+{
+public:
+    AllowedCopy()
+    {
+        m_folder = m_dir.filePath(
+            QStringLiteral("volume/Library/Printers/PPDs/Contents/Resources/en.lproj"));
+        QDir().mkpath(m_folder);
+        m_source = m_dir.filePath(QStringLiteral("source.ppd"));
+        QFile file(m_source);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("*PPD-Adobe: \"4.3\"\n");
+    }
+
+    QString folder() const { return m_folder; }
+    QString source() const { return m_source; }
+    QString destination(const QString& name = QStringLiteral("copied.ppd")) const
+    {
+        return m_folder + QLatin1Char('/') + name;
+    }
+    QStringList arguments(const QString& name = QStringLiteral("copied.ppd")) const
+    {
+        return {QStringLiteral("-fp"), m_source, destination(name)};
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QString m_source;
+};
 
 // While it lives, the unprivileged road is taken with the script in place of pkexec and
 // the helper from the build tree.

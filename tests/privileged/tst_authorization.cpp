@@ -41,6 +41,14 @@ Execution execute(AuthorizationRef ref, const char* path, std::vector<QByteArray
     return {status, output};
 }
 
+std::vector<QByteArray> encoded(const QStringList& arguments)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString& argument : arguments)
+        bytes.push_back(QFile::encodeName(argument));
+    return bytes;
+}
+
 AuthorizationRef newReference()
 {
     AuthorizationRef ref = nullptr;
@@ -78,13 +86,13 @@ private slots:
         QVERIFY(ref);
         QVERIFY2(pkexec.calls().isEmpty(), "making a reference asks nothing");
 
-        const Execution run = execute(ref, "/bin/cp", {"--version"});
+        const privtest::AllowedCopy copy;
+        const Execution run = execute(ref, "/bin/cp", encoded(copy.arguments()));
         QCOMPARE(run.status, status);
         QCOMPARE(pkexec.calls().size(), 1);
         QCOMPARE(pkexec.calls().first().section(QLatin1Char(' '), 1),
                  QStringLiteral(PPD_HELPER_PATH));
-        if (status == 0)
-            QVERIFY2(run.output.startsWith("cp (GNU coreutils)"), run.output.constData());
+        QCOMPARE(QFile::exists(copy.destination()), status == 0);
         AuthorizationFree(ref, kAuthorizationFlagDestroyRights);
     }
 
@@ -93,7 +101,8 @@ private slots:
         FakePkexec pkexec;
         platform::test::setHelperPath(QStringLiteral("/nonexistent/ppd-installer-helper"));
         AuthorizationRef ref = newReference();
-        QCOMPARE(execute(ref, "/bin/cp", {"--version"}).status, -60031);
+        QCOMPARE(execute(ref, "/bin/cp", encoded(privtest::AllowedCopy().arguments())).status,
+                 -60031);
         QVERIFY(pkexec.calls().isEmpty());
         AuthorizationFree(ref, kAuthorizationFlagDestroyRights);
     }
@@ -103,48 +112,111 @@ private slots:
     void manyExecutesAskOnce()
     {
         FakePkexec pkexec;
-        QTemporaryDir dir;
+        const privtest::AllowedCopy copy;
         const QStringList names = {
             QStringLiteral("plain.ppd"),         QStringLiteral("with spaces.ppd"),
             QStringLiteral("-leading dash.ppd"), QStringLiteral("quotes \"double\" 'single'.ppd"),
-            QStringLiteral("$HOME;*`id`.ppd"),   QStringLiteral("é.ppd")};
+            QStringLiteral("$HOME;*`id`.ppd"),   QStringLiteral("\u00e9.ppd")};
         AuthorizationRef ref = newReference();
         for (const QString& name : names) {
-            const QString source = dir.filePath(QStringLiteral("source ") + name);
-            const QString destination = dir.filePath(QStringLiteral("dest ") + name);
-            testsupport::writeFile(source, name.toUtf8());
-            const Execution run = execute(
-                ref, "/bin/cp", {"-fp", QFile::encodeName(source), QFile::encodeName(destination)});
+            const Execution run = execute(ref, "/bin/cp", encoded(copy.arguments(name)));
             QCOMPARE(run.status, 0);
             QCOMPARE(run.output, QByteArray());
-            QFile copy(destination);
-            QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(destination));
-            QCOMPARE(copy.readAll(), name.toUtf8());
+            QFile installed(copy.destination(name));
+            QVERIFY2(installed.open(QIODevice::ReadOnly), qPrintable(name));
+            QCOMPARE(installed.readAll(), QByteArray("*PPD-Adobe: \"4.3\"\n"));
         }
         QCOMPARE(pkexec.calls().size(), 1);
         AuthorizationFree(ref, kAuthorizationFlagDestroyRights);
     }
 
+    // A copy that fails: the tool's own message comes back on the stream.
     void theToolsMessagesShareItsStream()
     {
         FakePkexec pkexec;
+        const privtest::AllowedCopy copy;
+        QVERIFY(QFile::copy(copy.source(), copy.destination()));
+        if (QProcess::execute(QStringLiteral("chattr"),
+                              {QStringLiteral("+i"), copy.destination()}) != 0)
+            QSKIP("cannot make a file immutable here");
         AuthorizationRef ref = newReference();
-        const Execution run = execute(ref, "/bin/cp", {"-fp", "/nonexistent/source", "/tmp/x"});
+        const Execution run = execute(ref, "/bin/cp", encoded(copy.arguments()));
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), copy.destination()});
         QCOMPARE(run.status, 0);
-        QCOMPARE(
-            run.output,
-            QByteArray("/bin/cp: cannot stat '/nonexistent/source': No such file or directory\n"));
+        QVERIFY2(run.output.startsWith("/bin/cp: cannot "), run.output.constData());
+        QVERIFY2(run.output.contains(QFile::encodeName(copy.destination())),
+                 run.output.constData());
         AuthorizationFree(ref, kAuthorizationFlagDestroyRights);
     }
 
-    void onlyListedToolsRun()
+    // The helper runs nothing but the copy of a regular file into a PPD folder that only
+    // root can change, and never writes through a link or into a folder.
+    void onlyTheCopyRuns_data()
     {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("prepare");
+        const privtest::AllowedCopy shape;
+        QTest::newRow("a shell") << "/bin/sh" << QStringList{"-c", "id"} << QString();
+        QTest::newRow("the copy tool by another path")
+            << "/usr/bin/../../bin/cp" << shape.arguments() << QString();
+        QTest::newRow("other options") << "/bin/cp" << QStringList{"--version"} << QString();
+        QTest::newRow("more operands")
+            << "/bin/cp" << (QStringList{"-fp", "/etc/hostname"} + shape.arguments().mid(1))
+            << QString();
+        QTest::newRow("recursive")
+            << "/bin/cp" << (QStringList{"-R"} + shape.arguments().mid(1)) << QString();
+        QTest::newRow("relative source")
+            << "/bin/cp" << QStringList{"-fp", "source.ppd", "DEST"} << QString();
+        QTest::newRow("a device as source")
+            << "/bin/cp" << QStringList{"-fp", "/dev/zero", "DEST"} << QString();
+        QTest::newRow("outside a PPD folder")
+            << "/bin/cp" << QStringList{"-fp", "SOURCE", "/etc/x.ppd"} << QString();
+        QTest::newRow("a link in the file's place")
+            << "/bin/cp" << QStringList{"-fp", "SOURCE", "DEST"} << "link";
+        QTest::newRow("a folder in the file's place")
+            << "/bin/cp" << QStringList{"-fp", "SOURCE", "DEST"} << "folder";
+        QTest::newRow("a PPD folder others can write")
+            << "/bin/cp" << QStringList{"-fp", "SOURCE", "DEST"} << "writable";
+    }
+
+    void onlyTheCopyRuns()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, prepare);
         FakePkexec pkexec;
+        const privtest::AllowedCopy copy;
+        const QString outside = copy.folder() + QStringLiteral("/../../../../../../outside.txt");
+        testsupport::writeFile(outside, "keep");
+        for (QString& argument : arguments) {
+            if (argument == QLatin1String("SOURCE"))
+                argument = copy.source();
+            else if (argument == QLatin1String("DEST"))
+                argument = copy.destination();
+        }
+        if (prepare == QLatin1String("link"))
+            QVERIFY(QFile::link(outside, copy.destination()));
+        else if (prepare == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(copy.destination()));
+        else if (prepare == QLatin1String("writable"))
+            QVERIFY(QFile::setPermissions(copy.folder(), QFile::Permissions(0x7777)));
+
         AuthorizationRef ref = newReference();
-        QCOMPARE(execute(ref, "/bin/sh", {"-c", "id"}).status, -60031);
-        QCOMPARE(execute(ref, "/usr/bin/../../bin/cp", {"--version"}).status, -60031);
+        QCOMPARE(execute(ref, QFile::encodeName(tool).constData(), encoded(arguments)).status,
+                 -60031);
+        QCOMPARE(QFileInfo(outside).size(), 4);
+        const QFileInfo destination(copy.destination());
+        if (prepare == QLatin1String("link"))
+            QVERIFY(destination.isSymLink());
+        else if (prepare == QLatin1String("folder"))
+            QVERIFY(QDir(copy.destination()).isEmpty());
+        else
+            QVERIFY(!destination.exists());
         // The refusal leaves the helper serving the reference.
-        QCOMPARE(execute(ref, "/bin/cp", {"--version"}).status, 0);
+        QCOMPARE(
+            execute(ref, "/bin/cp", encoded(copy.arguments(QStringLiteral("fine.ppd")))).status,
+            prepare == QLatin1String("writable") ? -60031 : 0);
         QCOMPARE(pkexec.calls().size(), 1);
         AuthorizationFree(ref, kAuthorizationFlagDestroyRights);
     }
@@ -153,13 +225,15 @@ private slots:
     {
         FakePkexec pkexec;
         AuthorizationRef ref = newReference();
-        QCOMPARE(execute(ref, "/bin/cp", {"--version"}).status, 0);
+        const privtest::AllowedCopy copy;
+        const std::vector<QByteArray> command = encoded(copy.arguments());
+        QCOMPARE(execute(ref, "/bin/cp", command).status, 0);
         const pid_t helper = pkexec.lastPid();
         QVERIFY(::kill(helper, SIGKILL) == 0);
         QTRY_VERIFY(privtest::processGone(helper));
 
-        QCOMPARE(execute(ref, "/bin/cp", {"--version"}).status, -60031);
-        QCOMPARE(execute(ref, "/bin/cp", {"--version"}).status, 0);
+        QCOMPARE(execute(ref, "/bin/cp", command).status, -60031);
+        QCOMPARE(execute(ref, "/bin/cp", command).status, 0);
         QCOMPARE(pkexec.calls().size(), 2);
         AuthorizationFree(ref, kAuthorizationFlagDestroyRights);
     }
@@ -168,7 +242,7 @@ private slots:
     {
         FakePkexec pkexec;
         AuthorizationRef ref = newReference();
-        QCOMPARE(execute(ref, "/bin/cp", {"--version"}).status, 0);
+        QCOMPARE(execute(ref, "/bin/cp", encoded(privtest::AllowedCopy().arguments())).status, 0);
         const pid_t helper = pkexec.lastPid();
         QVERIFY(!privtest::processGone(helper));
         QCOMPARE(AuthorizationFree(ref, kAuthorizationFlagDestroyRights), 0);
@@ -180,9 +254,11 @@ private slots:
     void theHelperGoesWhenTheProgramIsKilled()
     {
         FakePkexec pkexec;
+        const privtest::AllowedCopy copy;
         QProcess owner;
         owner.setProgram(QStringLiteral(PPD_HELPER_OWNER));
-        owner.setArguments({QStringLiteral(PPD_FAKE_PKEXEC), QStringLiteral(PPD_HELPER_PATH)});
+        owner.setArguments({QStringLiteral(PPD_FAKE_PKEXEC), QStringLiteral(PPD_HELPER_PATH),
+                            copy.source(), copy.destination()});
         owner.start();
         QVERIFY(owner.waitForStarted());
         QVERIFY(owner.waitForReadyRead(10000));

@@ -163,14 +163,18 @@ private slots:
     void aCancelIsQuietAndTheGrantServesLaterCommands()
     {
         FakePkexec pkexec(QStringLiteral("dismiss"));
-        QCOMPARE(Authorized::execPrivileged(QStringLiteral("/bin/cp"), {"--version"}),
+        const privtest::AllowedCopy copy;
+        QCOMPARE(Authorized::execPrivileged(QStringLiteral("/bin/cp"), copy.arguments()),
                  QByteArray());
         QVERIFY(m_boxes.texts().isEmpty());
+        QVERIFY(!QFile::exists(copy.destination()));
 
         pkexec.setMode(QStringLiteral("grant"));
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(Authorized::execPrivileged(QStringLiteral("/bin/cp"), {"--version"})
-                        .startsWith("cp (GNU coreutils)"));
+            const QString name = QStringLiteral("copy %1.ppd").arg(i);
+            QCOMPARE(Authorized::execPrivileged(QStringLiteral("/bin/cp"), copy.arguments(name)),
+                     QByteArray());
+            QVERIFY(QFile::exists(copy.destination(name)));
         }
         QCOMPARE(pkexec.calls().size(), 2);
         QVERIFY(m_boxes.texts().isEmpty());
