@@ -63,7 +63,7 @@ private:
     QByteArray m_buffer;
     FILE* m_file = nullptr;
     AuthorizationRef m_authRef = nullptr;
-    int32_t m_bufLen = 0; // kept for the record layout; nothing reads or writes it
+    int32_t m_bufLen = 0; // declared with the others; nothing ever sets it, so it stays 0
     int32_t m_errNum = 0;
     bool m_isLive = false;
 };
