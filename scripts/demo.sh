@@ -10,14 +10,28 @@ scripts/install-deps.sh
 scripts/build.sh
 
 demo=build/demo
-system="$demo/volume/Library/Printers/PPDs/Contents/Resources/en.lproj"
 rm -rf "$demo"
-mkdir -p "$system"
+mkdir -p "$demo"
 cp build/src/app/ppd-installer-sandbox build/helper/ppd-installer-helper "$demo/"
 cp -r PPDs "$demo/PPDs"
 samples=("$demo"/PPDs/*)
-cp -p "${samples[0]}" "$system/"
-{ head -n 5 "${samples[1]}"; echo '*% An older version.'; } >"$system/$(basename "${samples[1]}")"
+
+# The privileged helper copies only into a PPD folder that nobody but root can change, so
+# for a normal user the demo's volume is a root-owned folder that "volume" links to.
+if [ "$(id -u)" -eq 0 ]; then
+  volume="$demo/volume"
+  as_root=()
+else
+  volume=/tmp/ppd-installer-demo-volume
+  as_root=(sudo)
+  ln -s "$volume" "$demo/volume"
+fi
+system="$volume/Library/Printers/PPDs/Contents/Resources/en.lproj"
+"${as_root[@]}" rm -rf "$volume"
+"${as_root[@]}" mkdir -p "$system"
+"${as_root[@]}" cp -p "${samples[0]}" "$system/"
+{ head -n 5 "${samples[1]}"; echo '*% An older version.'; } |
+  "${as_root[@]}" tee "$system/$(basename "${samples[1]}")" >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$demo/ppd-installer-sandbox"
