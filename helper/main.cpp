@@ -6,6 +6,7 @@
 // own user) can change, and every argument goes to the tool as given, with no shell.
 
 #include "platform/HelperProtocol.h"
+#include "platform/SpawnSetup.h"
 
 #include <cerrno>
 #include <csignal>
@@ -174,29 +175,10 @@ int start(const Request& request)
         argv.push_back(const_cast<char*>(text.c_str()));
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, request.toolEnd, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, request.toolEnd, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, request.toolEnd, STDERR_FILENO);
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGCHLD);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
+    const SpawnSetup setup(request.toolEnd, request.toolEnd, request.toolEnd);
     pid_t pid;
     const int result =
-        ::posix_spawn(&pid, argv.front(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+        ::posix_spawn(&pid, argv.front(), &setup.actions, &setup.attributes, argv.data(), environ);
     return result;
 }
 
