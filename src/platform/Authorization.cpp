@@ -134,6 +134,17 @@ void endHelper(AuthorizationOpaqueRef& ref)
     ref.helper = -1;
 }
 
+// Adds what pkexec wrote to its pipe to said; closes the pipe at its end or on an error.
+void readMessages(int& fd, std::string& said)
+{
+    char buffer[512];
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got > 0)
+        said.append(buffer, size_t(got));
+    else if (got == 0 || errno != EINTR)
+        closeFd(fd);
+}
+
 OSStatus statusOfFailedStart(int waitStatus, const std::string& messages)
 {
     if (!WIFEXITED(waitStatus))
@@ -204,14 +215,8 @@ OSStatus startHelper(AuthorizationOpaqueRef& ref)
                 continue;
             break;
         }
-        if (messages[0] >= 0 && watched[1].revents) {
-            char buffer[512];
-            const ssize_t got = ::read(messages[0], buffer, sizeof buffer);
-            if (got > 0)
-                said.append(buffer, size_t(got));
-            else if (got == 0 || errno != EINTR)
-                closeFd(messages[0]);
-        }
+        if (messages[0] >= 0 && watched[1].revents)
+            readMessages(messages[0], said);
         if (watched[0].revents) {
             const ssize_t got = ::read(control[0], reinterpret_cast<char*>(&ready) + readyBytes,
                                        sizeof ready - readyBytes);
@@ -234,14 +239,8 @@ OSStatus startHelper(AuthorizationOpaqueRef& ref)
     while (::waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
     }
     // pkexec has gone, so whatever it said is all there, up to the end of the pipe.
-    while (messages[0] >= 0) {
-        char buffer[512];
-        const ssize_t got = ::read(messages[0], buffer, sizeof buffer);
-        if (got > 0)
-            said.append(buffer, size_t(got));
-        else if (got == 0 || errno != EINTR)
-            closeFd(messages[0]);
-    }
+    while (messages[0] >= 0)
+        readMessages(messages[0], said);
     return statusOfFailedStart(waitStatus, said);
 }
 
